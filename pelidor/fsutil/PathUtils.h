@@ -9,8 +9,8 @@
 
 // Each given output receives its part (possibly empty). A folder, title or extension longer
 // than 255 bytes makes all four parts empty.
-void SplitPath(const std::string& path, std::string* drive, std::string* folder,
-               std::string* title, std::string* extension);
+void SplitPath(const std::string& path, std::string* drive, std::string* folder, std::string* title,
+               std::string* extension);
 
 // Outputs are written only on success (0); 300 when the part is missing.
 RESULT_CODE GetDrivePart(const std::string& path, std::string& out, int addBackslash);
