@@ -59,19 +59,25 @@ std::vector<std::string> Components(const std::string& rest) {
 
 std::mutex g_csMap;
 std::shared_ptr<const CDriveMap> g_pMap;
+std::string g_strMapSource; // the environment text the map was built from
 
-std::shared_ptr<const CDriveMap> LoadFromEnvironment() {
-    const char* spec = std::getenv("PELIDOR_DRIVES");
-    if (spec != nullptr)
-        return std::make_shared<CDriveMap>(CDriveMap::Parse(spec));
+// The text the map is built from: PELIDOR_DRIVES when set, else the default over $HOME.
+std::string MapSource() {
+    if (const char* spec = std::getenv("PELIDOR_DRIVES"))
+        return spec;
     const char* home = std::getenv("HOME");
-    return std::make_shared<CDriveMap>(CDriveMap::Parse(DefaultDriveMapSpec(home ? home : "")));
+    return DefaultDriveMapSpec(home ? home : "");
 }
 
-std::shared_ptr<const CDriveMap> CurrentMap() {
+// The map is built again whenever the environment text differs from the one it came from, so
+// a test that changes PELIDOR_DRIVES needs no other step.
+std::shared_ptr<const CDriveMap> CurrentMap(bool force = false) {
+    const std::string source = MapSource();
     std::lock_guard<std::mutex> lock(g_csMap);
-    if (!g_pMap)
-        g_pMap = LoadFromEnvironment();
+    if (force || !g_pMap || source != g_strMapSource) {
+        g_pMap = std::make_shared<CDriveMap>(CDriveMap::Parse(source));
+        g_strMapSource = source;
+    }
     return g_pMap;
 }
 
@@ -190,9 +196,7 @@ bool LookupDrive(char letter, std::string& directory) {
 }
 
 void ReloadDriveMap() {
-    auto fresh = LoadFromEnvironment();
-    std::lock_guard<std::mutex> lock(g_csMap);
-    g_pMap = std::move(fresh);
+    CurrentMap(true);
 }
 
 } // namespace platform

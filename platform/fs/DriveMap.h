@@ -36,12 +36,13 @@ private:
 // The default map text for a home directory: "C=HOME;Z=/" (just "Z=/" without a home).
 std::string DefaultDriveMapSpec(const std::string& home);
 
-// The process's map, read from the environment on first use.
+// The process's map, read from the environment on first use and read again whenever the text
+// of PELIDOR_DRIVES (or, without it, HOME) has changed since.
 bool WindowsToNativePath(const std::string& windowsPath, std::string& nativePath);
 std::string NativeToWindowsPath(const std::string& nativePath);
 bool LookupDrive(char letter, std::string& directory);
 
-// Reads PELIDOR_DRIVES again (tests change it between cases).
+// Reads the environment again now.
 void ReloadDriveMap();
 
 } // namespace platform
