@@ -27,6 +27,10 @@ bool SetCurrentDirectoryPath(const std::string& windowsPath);
 // Creates one folder with default permissions; fails when it exists or its parent is missing.
 bool CreateOneDirectory(const std::string& windowsPath);
 
+// Tests: a function told the Windows path of every folder created (nullptr: none).
+using DirectoryObserver = void (*)(const std::string& windowsPath);
+void SetCreateDirectoryObserver(DirectoryObserver observer);
+
 // The first entry a directory search for a path reports. Names are literal (no wildcards).
 struct CFindEntry {
     std::string m_strName;       // the last component of the path as given ("." and ".." too)

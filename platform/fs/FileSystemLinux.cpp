@@ -7,6 +7,7 @@
 #include "platform/process/CodePage.h"
 #include "platform/process/CurrentDirectory.h"
 
+#include <atomic>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -39,6 +40,8 @@ std::string LastComponent(const std::string& windowsPath) {
     }
     return windowsPath.substr(afterSeparator);
 }
+
+std::atomic<DirectoryObserver> g_pObserver{nullptr};
 
 bool IsOnReadOnlyDrive(const std::string& windowsPath) {
     return windowsPath.size() >= 2 && windowsPath[1] == ':' && IsDriveReadOnly(windowsPath[0]);
@@ -74,7 +77,15 @@ bool CreateOneDirectory(const std::string& windowsPath) {
     std::string native;
     if (IsOnReadOnlyDrive(windowsPath) || !WindowsToNativePath(windowsPath, native))
         return false;
-    return ::mkdir(native.c_str(), 0777) == 0;
+    if (::mkdir(native.c_str(), 0777) != 0)
+        return false;
+    if (DirectoryObserver observer = g_pObserver.load())
+        observer(windowsPath);
+    return true;
+}
+
+void SetCreateDirectoryObserver(DirectoryObserver observer) {
+    g_pObserver.store(observer);
 }
 
 bool FindFirstEntry(const std::string& windowsPath, CFindEntry& entry) {
