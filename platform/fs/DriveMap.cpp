@@ -4,8 +4,10 @@
 #include "platform/process/CodePage.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <mutex>
+#include <system_error>
 #include <vector>
 
 namespace platform {
@@ -148,25 +150,44 @@ bool CDriveMap::ToNative(const std::string& windowsPath, std::string& nativePath
 }
 
 std::string CDriveMap::FromNative(const std::string& nativePath) const {
-    int best = -1;
-    std::size_t bestLength = 0;
-    for (int i = 0; i < 26; ++i) {
-        const std::string& dir = m_arrDirs[i];
-        if (dir.empty() || nativePath.compare(0, dir.size(), dir) != 0)
-            continue;
-        const bool boundary =
-            dir == "/" || nativePath.size() == dir.size() || nativePath[dir.size()] == '/';
-        if (!boundary)
-            continue;
-        if (best < 0 || dir.size() > bestLength) {
-            best = i;
-            bestLength = dir.size();
+    // The letter whose directory is the longest prefix of the path at a component boundary.
+    auto bestMatch = [&nativePath](const std::string(&dirs)[26], std::size_t& length) {
+        int best = -1;
+        for (int i = 0; i < 26; ++i) {
+            const std::string& dir = dirs[i];
+            if (dir.empty() || nativePath.compare(0, dir.size(), dir) != 0)
+                continue;
+            const bool boundary =
+                dir == "/" || nativePath.size() == dir.size() || nativePath[dir.size()] == '/';
+            if (boundary && (best < 0 || dir.size() > length)) {
+                best = i;
+                length = dir.size();
+            }
         }
+        return best;
+    };
+
+    std::size_t length = 0;
+    int best = bestMatch(m_arrDirs, length);
+    const std::string* dirs = m_arrDirs;
+    std::string canonical[26];
+    if (best < 0) {
+        // The program's own path comes without symbolic links: try each directory that way.
+        for (int i = 0; i < 26; ++i) {
+            if (m_arrDirs[i].empty())
+                continue;
+            std::error_code ec;
+            const auto resolved = std::filesystem::weakly_canonical(m_arrDirs[i], ec);
+            if (!ec)
+                canonical[i] = WithoutTrailingSlash(resolved.string());
+        }
+        best = bestMatch(canonical, length);
+        dirs = canonical;
     }
     if (best < 0)
         return nativePath;
 
-    std::string rest = nativePath.substr(m_arrDirs[best] == "/" ? 1 : bestLength);
+    std::string rest = nativePath.substr(dirs[best] == "/" ? 1 : length);
     if (!rest.empty() && rest[0] == '/')
         rest.erase(0, 1);
     std::string out;

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 namespace {
 
 TEST(DriveMapTest, ParsesEntriesAndIgnoresMalformedOnes) {
@@ -103,6 +105,21 @@ TEST(DriveMapTest, NativeToWindows) {
     }
     const auto noRoot = platform::CDriveMap::Parse("C=/home/ann");
     EXPECT_EQ(noRoot.FromNative("/usr/bin/env"), "/usr/bin/env"); // no mapped prefix
+}
+
+TEST(DriveMapTest, NativeToWindowsThroughASymbolicLink) {
+    testsupport::CTempDrives drives;
+    const std::string real = drives.Map('R');
+    const std::string link = drives.Base() + "/link";
+    std::filesystem::create_directory_symlink(real, link);
+    drives.MapTo('C', link);
+    // The program's own path names the real directory; the link's letter still matches,
+    // unless a letter maps the real directory literally.
+    const auto viaLink = platform::CDriveMap::Parse("C=" + link);
+    EXPECT_EQ(viaLink.FromNative(std::filesystem::canonical(real).string() + "/bin/tool"),
+              "C:\\bin\\tool");
+    const auto both = platform::CDriveMap::Parse("C=" + link + ";R=" + real);
+    EXPECT_EQ(both.FromNative(real + "/tool"), "R:\\tool");
 }
 
 TEST(DriveMapTest, ProcessMapFollowsEnvironment) {
