@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <fcntl.h>
 #include <pwd.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -74,6 +75,18 @@ void CreateParentFolders(const std::string& strFile) {
     }
 }
 
+// Whether this process may write the store: the file itself when it exists, and its folder,
+// where the journal of each transaction is created. SQLite alone would notice a folder that
+// may not be written only at the first change, after a key had been opened for writing.
+bool StoreIsWritable(const std::string& strFile) {
+    const std::size_t nSlash = strFile.rfind('/');
+    const std::string strFolder =
+        nSlash == std::string::npos ? "." : (nSlash == 0 ? "/" : strFile.substr(0, nSlash));
+    if (::faccessat(AT_FDCWD, strFolder.c_str(), W_OK | X_OK, AT_EACCESS) != 0)
+        return false;
+    return ::faccessat(AT_FDCWD, strFile.c_str(), W_OK, AT_EACCESS) == 0 || errno == ENOENT;
+}
+
 // One prepared statement, finalized on scope exit.
 class CStatement {
 public:
@@ -134,6 +147,8 @@ public:
             return false;
         if (bCreate && IsDefaultStorePath())
             CreateParentFolders(strPath);
+        if (bWrite && !StoreIsWritable(strPath))
+            return false;
         int nFlags = bWrite ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY;
         if (bWrite && bCreate)
             nFlags |= SQLITE_OPEN_CREATE;

@@ -124,44 +124,62 @@ TEST_F(RegistrationTest, PassesOverMissingCompanionAndOneWithoutEntryPoint) {
 }
 
 // A store that cannot be written: one "Fail Regist" message titled with the library's name,
-// E_UNEXPECTED, nothing written and no companion loaded.
+// E_UNEXPECTED, nothing written and no companion loaded. Where the class-ID key exists already,
+// opening it for writing fails all the same. (As root, the child drops to "nobody" so that the
+// file permissions apply.)
 TEST_F(RegistrationTest, UnwritableStoreFailsOnceWithoutTouchingCompanions) {
+    enum class Condition { BelowRegularFile, FileReadOnly, FolderReadOnly };
     struct Case {
         const char* pszName;
-        bool bUnprivileged;
+        Condition condition;
+    };
+    const Case arrCases[] = {
+        {"store below a regular file", Condition::BelowRegularFile},
+        {"store file not writable for the user", Condition::FileReadOnly},
+        {"store folder not writable for the user", Condition::FolderReadOnly},
     };
     const bool bRoot = ::geteuid() == 0;
-    for (const Case& c : {Case{"store below a regular file", false},
-                          Case{"store file not writable for the user", true}}) {
+    for (const Case& c : arrCases) {
         SCOPED_TRACE(c.pszName);
-        m_install.ClearRecord();
         std::string strStore;
         bool bUnprivileged = false;
-        if (!c.bUnprivileged) {
+        if (c.condition == Condition::BelowRegularFile) {
             const std::string strBlocker = m_install.Root() + "/blocker";
             std::ofstream(strBlocker) << "x";
             strStore = strBlocker + "/registry.db";
         } else {
-            // The key exists already: opening it for writing must fail all the same.
-            ASSERT_EQ(m_install.RunRegsvr(false, m_install.Store()).nExitCode, 0);
-            platform::DeleteRegistryKey(platform::RegistryRoot::ClassesRoot, kClassKey);
+            const std::string strFolder = m_install.Root() + "/locked";
+            fs::create_directories(strFolder);
+            strStore = strFolder + "/registry.db";
+            ::setenv("CORVALE_REGISTRY", strStore.c_str(), 1);
             {
                 platform::CRegistryKey key;
                 ASSERT_TRUE(key.Create(platform::RegistryRoot::ClassesRoot, kClassKey));
             }
-            m_install.ClearRecord();
-            strStore = m_install.Store();
-            fs::permissions(strStore,
-                            fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+            const auto readOnly =
+                fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
+            const auto readWrite = readOnly | fs::perms::owner_write | fs::perms::group_write |
+                                   fs::perms::others_write;
+            const auto readExec =
+                readOnly | fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec;
+            if (c.condition == Condition::FileReadOnly) {
+                fs::permissions(strStore, readOnly);
+            } else {
+                fs::permissions(strStore, readWrite);
+                fs::permissions(strFolder, readExec);
+            }
             bUnprivileged = bRoot;
         }
+        m_install.ClearRecord();
         const auto run = m_install.RunRegsvr(false, strStore, bUnprivileged);
         EXPECT_EQ(run.nExitCode, 1);
         EXPECT_EQ(run.strOut, "0x8000FFFF\n");
         EXPECT_EQ(run.strErr, "Corvale: Fail Regist\n");
         EXPECT_FALSE(fs::exists(m_install.RecordFile()));
-        if (c.bUnprivileged) {
+        if (c.condition != Condition::BelowRegularFile) {
             EXPECT_TRUE(ClassKeyValues().empty());
+            fs::permissions(m_install.Root() + "/locked", fs::perms::all);
+            fs::remove_all(m_install.Root() + "/locked");
         }
     }
 }
