@@ -14,7 +14,7 @@ using namespace corvaletest;
 
 namespace {
 
-constexpr int kRounds = 8;
+constexpr int kRounds = 20;
 
 TEST(ConcurrentRegistration, TwoProcessesLeaveAConsistentStore) {
     CInstallFolder install;
