@@ -328,6 +328,8 @@ struct ScriptedHttpServer::CImpl {
         for (;;) {
             if (WaitFor(nListen, POLLIN, 1000) < 0)
                 return;
+            // The listening socket does not block: a connection that went away between the
+            // poll and the accept must not stall the loop.
             const int fd = ::accept4(nListen, nullptr, nullptr, SOCK_CLOEXEC);
             if (fd < 0)
                 continue;
@@ -349,7 +351,7 @@ ScriptedHttpServer::ScriptedHttpServer() : m_pImpl(std::make_unique<CImpl>()) {
     CImpl& impl = *m_pImpl;
     if (::pipe2(impl.arrStopPipe, O_CLOEXEC) != 0)
         throw std::runtime_error("scripted server: pipe failed");
-    impl.nListen = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    impl.nListen = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
