@@ -48,8 +48,9 @@ std::uint32_t IgnoresCancel(void* p) {
     w->bStarted = true;
     for (int i = 0; i < 1000 && !w->bRelease.load(); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    const std::uint32_t result = w->nResult; // the record may go once bEnded is seen
     w->bEnded = true;
-    return w->nResult;
+    return result;
 }
 
 class ThreadOperationTest : public ::testing::Test {
