@@ -7,6 +7,9 @@
 bool IsSafeJobFileName(const std::string& name) {
     if (name.empty() || name == "." || name == "..")
         return false;
+    // A colon is never the second byte of a two-byte character, so any colon is refused.
+    if (name.find(':') != std::string::npos)
+        return false;
     // A backslash that is the second byte of a two-byte character is no separator, just as the
     // path translation reads it; the character is stepped over whole.
     for (std::size_t i = 0; i < name.size(); ++i) {
@@ -15,7 +18,7 @@ bool IsSafeJobFileName(const std::string& name) {
             ++i;
             continue;
         }
-        if (byte == '\\' || byte == ':')
+        if (byte == '\\')
             return false;
     }
     return true;
