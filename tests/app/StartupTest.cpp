@@ -6,11 +6,13 @@
 #include "tests/app/GuardFixture.h"
 #include "tests/support/NoticeCollector.h"
 #include "tests/support/PrivateBus.h"
+#include "tests/support/TempDrives.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -78,7 +80,10 @@ TEST_F(Startup, ParameterErrorsEndWithOneNoticeCarryingTheirCode) {
 }
 
 TEST_F(Startup, ValidModeNeverReportsSuccessForWorkNotDone) {
-    for (const auto& args : {std::vector<std::string>{"/DL=http://h/f", "/WK=C:\\W"},
+    // C: is a temporary folder, so the prepared work folder lands there and nowhere else.
+    testsupport::CTempDrives drives;
+    drives.Map('C');
+    for (const auto& args : {std::vector<std::string>{"/DL=http://127.0.0.1:1/f", "/WK=C:\\W"},
                              std::vector<std::string>{"/DLL=C:\\l.ini"}}) {
         std::vector<std::int32_t> notices;
         const bool result = Run(args, notices);
@@ -86,6 +91,8 @@ TEST_F(Startup, ValidModeNeverReportsSuccessForWorkNotDone) {
         EXPECT_EQ(result, notices[0] == RC_SUCCESS);
         EXPECT_NE(notices[0], RC_BAD_PARAMETERS);
     }
+    EXPECT_TRUE(std::filesystem::is_directory(drives.Native("C:\\W")))
+        << "the command-line job was prepared on the temporary drive";
 }
 
 TEST_F(Startup, SecondInstanceReportsOneWithoutReadingItsArguments) {
