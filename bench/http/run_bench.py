@@ -26,14 +26,22 @@ def free_port():
 
 
 def run_timed(argv, env=None, cwd=None):
-    """Runs a command; returns (seconds, max RSS in KiB, exit status)."""
+    """Runs a command; returns (seconds, max RSS in KiB, exit status).
+
+    The peak memory comes from GNU time: a child forked straight from this Python process
+    would carry the interpreter's high-water mark across its exec."""
+    fd, rss_file = tempfile.mkstemp(prefix="rss.")
+    os.close(fd)
     start = time.perf_counter()
-    proc = subprocess.Popen(argv, env=env, cwd=cwd, stdout=subprocess.DEVNULL,
-                            stderr=subprocess.DEVNULL)
-    _, status, usage = os.wait4(proc.pid, 0)
+    code = subprocess.call(["/usr/bin/time", "-q", "-f", "%M", "-o", rss_file, *argv], env=env,
+                           cwd=cwd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     seconds = time.perf_counter() - start
-    proc.returncode = os.waitstatus_to_exitcode(status)
-    return seconds, usage.ru_maxrss, proc.returncode
+    try:
+        maxrss = int(open(rss_file).read().split()[-1])
+    except (ValueError, IndexError):
+        maxrss = 0
+    os.unlink(rss_file)
+    return seconds, maxrss, code
 
 
 def sync_files(paths):
@@ -45,6 +53,7 @@ class Bench:
     def __init__(self, args):
         self.args = args
         self.work = tempfile.mkdtemp(prefix="pelidor-bench.")
+        os.chmod(self.work, 0o755)  # nginx's workers run unprivileged and must read www/
         self.www = os.path.join(self.work, "www")
         self.drive = os.path.join(self.work, "drive-d")
         self.port = free_port()
