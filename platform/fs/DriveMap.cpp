@@ -65,10 +65,10 @@ std::string g_strMapSource; // the environment text the map was built from
 
 // The text the map is built from: PELIDOR_DRIVES when set, else the default over $HOME.
 std::string MapSource() {
-    if (const char* spec = std::getenv("PELIDOR_DRIVES"))
-        return spec;
+    if (const char* text = std::getenv("PELIDOR_DRIVES"))
+        return text;
     const char* home = std::getenv("HOME");
-    return DefaultDriveMapSpec(home ? home : "");
+    return DefaultDriveMapText(home ? home : "");
 }
 
 // The map is built again whenever the environment text differs from the one it came from, so
@@ -85,14 +85,14 @@ std::shared_ptr<const CDriveMap> CurrentMap(bool force = false) {
 
 } // namespace
 
-CDriveMap CDriveMap::Parse(const std::string& spec) {
+CDriveMap CDriveMap::Parse(const std::string& text) {
     CDriveMap map;
     std::size_t start = 0;
-    while (start <= spec.size()) {
-        std::size_t end = spec.find(';', start);
+    while (start <= text.size()) {
+        std::size_t end = text.find(';', start);
         if (end == std::string::npos)
-            end = spec.size();
-        const std::string entry = spec.substr(start, end - start);
+            end = text.size();
+        const std::string entry = text.substr(start, end - start);
         start = end + 1;
 
         const auto eq = entry.find('=');
@@ -198,7 +198,7 @@ std::string CDriveMap::FromNative(const std::string& nativePath) const {
     return out;
 }
 
-std::string DefaultDriveMapSpec(const std::string& home) {
+std::string DefaultDriveMapText(const std::string& home) {
     if (home.empty() || home[0] != '/')
         return "Z=/";
     return "C=" + home + ";Z=/";

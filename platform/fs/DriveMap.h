@@ -13,7 +13,7 @@ namespace platform {
 class CDriveMap {
 public:
     // Builds a map from a PELIDOR_DRIVES text. The first entry for a letter wins.
-    static CDriveMap Parse(const std::string& spec);
+    static CDriveMap Parse(const std::string& text);
 
     // The directory of a drive letter; false when the letter is not mapped.
     bool Lookup(char letter, std::string& directory) const;
@@ -34,7 +34,7 @@ private:
 };
 
 // The default map text for a home directory: "C=HOME;Z=/" (just "Z=/" without a home).
-std::string DefaultDriveMapSpec(const std::string& home);
+std::string DefaultDriveMapText(const std::string& home);
 
 // The process's map, read from the environment on first use and read again whenever the text
 // of PELIDOR_DRIVES (or, without it, HOME) has changed since.

@@ -56,6 +56,7 @@ private:
     int m_nFd = -1;
     bool m_bWritable = false;
     bool m_bWriteFailed = false;
+    bool m_bContentChanged = false; // a byte was written or the file was cut since the open
     std::vector<char> m_arrBuffer;
 };
 

@@ -86,8 +86,9 @@ bool CFile::Open(const std::string& windowsPath, unsigned flags) {
     // another opener holds.
     if (ok && (flags & shareExclusive) != 0)
         ok = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    bool cut = false;
     if (ok && truncate && !created && S_ISREG(st.st_mode) && st.st_size != 0)
-        ok = ::ftruncate(fd, 0) == 0;
+        ok = cut = ::ftruncate(fd, 0) == 0;
     if (!ok) {
         ::close(fd);
         return false;
@@ -96,6 +97,7 @@ bool CFile::Open(const std::string& windowsPath, unsigned flags) {
     m_nFd = fd;
     m_bWritable = writable;
     m_bWriteFailed = false;
+    m_bContentChanged = cut;
     m_arrBuffer.clear();
     if (writable)
         m_arrBuffer.reserve(kBufferSize);
@@ -104,6 +106,7 @@ bool CFile::Open(const std::string& windowsPath, unsigned flags) {
 
 void CFile::WriteOut(const char* bytes, std::size_t count) {
     while (count > 0) {
+        m_bContentChanged = true;
         const ssize_t n = ::write(m_nFd, bytes, count);
         if (n < 0) {
             if (errno == EINTR)
@@ -151,8 +154,10 @@ void CFile::Close() {
             throw CFileException("close after a failed write", EIO);
         if (HasFsFault(EFsFault::FlushFails))
             throw CFileException("flush failed (simulated)", EIO);
+        // Nothing written or cut through this handle: no byte to bring to disk. This spares
+        // the writability probe, created and deleted for every download, a disk flush.
         // Devices and pipes cannot be synchronised (EINVAL); that is not a lost write.
-        if (::fdatasync(m_nFd) != 0 && errno != EINVAL && errno != EROFS)
+        if (m_bContentChanged && ::fdatasync(m_nFd) != 0 && errno != EINVAL && errno != EROFS)
             throw CFileException(std::string("flush failed: ") + std::strerror(errno), errno);
     }
     const int fd = m_nFd;

@@ -14,7 +14,7 @@ std::atomic<unsigned> g_nReadOnlyDrives{0}; // bit i: drive 'A' + i
 std::once_flag g_onceEnvironment;
 
 void LoadOnce() {
-    std::call_once(g_onceEnvironment, [] { ApplyFsFaultSpec(std::getenv("PELIDOR_FS_FAULTS")); });
+    std::call_once(g_onceEnvironment, [] { ApplyFsFaultList(std::getenv("PELIDOR_FS_FAULTS")); });
 }
 
 unsigned Bit(EFsFault fault) {
@@ -67,10 +67,10 @@ void ClearFsFaults() {
     g_nReadOnlyDrives.store(0);
 }
 
-void ApplyFsFaultSpec(const char* spec) {
-    if (spec == nullptr)
+void ApplyFsFaultList(const char* list) {
+    if (list == nullptr)
         return;
-    const std::string text = spec;
+    const std::string text = list;
     std::size_t start = 0;
     while (start <= text.size()) {
         std::size_t end = text.find(',', start);

@@ -20,6 +20,6 @@ bool IsDriveReadOnly(char letter);
 // Switches every seam off (also those from the environment).
 void ClearFsFaults();
 // Adds the seams named in a PELIDOR_FS_FAULTS text; unknown names are ignored.
-void ApplyFsFaultSpec(const char* spec);
+void ApplyFsFaultList(const char* list);
 
 } // namespace platform

@@ -55,7 +55,7 @@ protected:
 
     Environment ChildEnvironment() const {
         Environment env = m_bus.SessionEnvironment();
-        env.emplace_back("PELIDOR_DRIVES", m_drives.Spec());
+        env.emplace_back("PELIDOR_DRIVES", m_drives.DrivesVariable());
         return env;
     }
 

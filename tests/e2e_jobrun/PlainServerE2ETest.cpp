@@ -147,7 +147,7 @@ TEST(PlainFileServerE2E, DownloadsA100MiBFileAndAHundredSmallOnesByteForByte) {
     testsupport::NoticeCollector collector(bus.Address());
     ASSERT_TRUE(collector.Ok());
     testsupport::Environment env = bus.SessionEnvironment();
-    env.emplace_back("PELIDOR_DRIVES", drives.Spec());
+    env.emplace_back("PELIDOR_DRIVES", drives.DrivesVariable());
     const testsupport::ChildResult result = testsupport::RunChild(
         testsupport::ProgramPath("pelidor"), {"/DLL=C:\\list.ini"}, env, 120'000);
     ASSERT_FALSE(result.timedOut);

@@ -73,7 +73,7 @@ protected:
         testsupport::NoticeCollector collector(m_bus.Address());
         EXPECT_TRUE(collector.Ok());
         Environment env = m_bus.SessionEnvironment();
-        env.emplace_back("PELIDOR_DRIVES", m_drives.Spec());
+        env.emplace_back("PELIDOR_DRIVES", m_drives.DrivesVariable());
         env.insert(env.end(), extra.begin(), extra.end());
         const testsupport::ChildResult result = testsupport::RunChild(program, args, env);
         EXPECT_TRUE(result.started);

@@ -126,8 +126,8 @@ void CheckTrailingBackslash(const std::string& text) {
     Require(result == (endsInBackslash ? text : text + "\\"));
 }
 
-void CheckDriveMap(const std::string& spec, const std::string& path) {
-    const platform::CDriveMap map = platform::CDriveMap::Parse(spec);
+void CheckDriveMap(const std::string& text, const std::string& path) {
+    const platform::CDriveMap map = platform::CDriveMap::Parse(text);
     std::string native = kUntouched;
     const bool ok = map.ToNative(path, native);
     std::string dir;
@@ -190,7 +190,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The path functions take zero-terminated text: everything after a zero byte is not part
     // of the path.
     const std::size_t newline = input.find('\n');
-    const std::string spec = newline == std::string::npos ? "" : input.substr(0, newline);
+    const std::string text = newline == std::string::npos ? "" : input.substr(0, newline);
     const std::string rawPath = newline == std::string::npos ? input : input.substr(newline + 1);
     const std::string path = rawPath.substr(0, std::strlen(rawPath.c_str()));
 
@@ -198,6 +198,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CheckReverseFind(path, value);
     CheckReverseFind(path, '\\');
     CheckTrailingBackslash(path);
-    CheckDriveMap(spec, rawPath);
+    CheckDriveMap(text, rawPath);
     return 0;
 }

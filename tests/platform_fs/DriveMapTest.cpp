@@ -32,8 +32,8 @@ TEST(DriveMapTest, ParsesEntriesAndIgnoresMalformedOnes) {
 }
 
 TEST(DriveMapTest, DefaultMapsHomeAndRoot) {
-    EXPECT_EQ(platform::DefaultDriveMapSpec("/home/ann"), "C=/home/ann;Z=/");
-    EXPECT_EQ(platform::DefaultDriveMapSpec(""), "Z=/");
+    EXPECT_EQ(platform::DefaultDriveMapText("/home/ann"), "C=/home/ann;Z=/");
+    EXPECT_EQ(platform::DefaultDriveMapText(""), "Z=/");
 }
 
 TEST(DriveMapTest, WindowsToNative) {

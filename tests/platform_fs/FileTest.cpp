@@ -203,9 +203,9 @@ TEST_F(FileTest, FaultSeams) {
     EXPECT_FALSE(std::filesystem::exists(m_strC + "/g.bin"));
 }
 
-TEST(FsFaultSpecTest, ParsesTheEnvironmentText) {
+TEST(FsFaultListTest, ParsesTheEnvironmentText) {
     platform::ClearFsFaults();
-    platform::ApplyFsFaultSpec("free-space,bogus,readonly=d,remove");
+    platform::ApplyFsFaultList("free-space,bogus,readonly=d,remove");
     EXPECT_TRUE(platform::HasFsFault(platform::EFsFault::FreeSpaceUnreadable));
     EXPECT_TRUE(platform::HasFsFault(platform::EFsFault::RemoveFails));
     EXPECT_FALSE(platform::HasFsFault(platform::EFsFault::FlushFails));

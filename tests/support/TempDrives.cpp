@@ -84,20 +84,20 @@ std::string CTempDrives::Native(const std::string& windowsPath) const {
     return out;
 }
 
-std::string CTempDrives::Spec() const {
-    std::string spec;
+std::string CTempDrives::DrivesVariable() const {
+    std::string text;
     for (const auto& [letter, dir] : m_mapDrives) {
-        if (!spec.empty())
-            spec += ';';
-        spec += letter;
-        spec += '=';
-        spec += dir;
+        if (!text.empty())
+            text += ';';
+        text += letter;
+        text += '=';
+        text += dir;
     }
-    return spec;
+    return text;
 }
 
 void CTempDrives::Apply() const {
-    ::setenv("PELIDOR_DRIVES", Spec().c_str(), 1);
+    ::setenv("PELIDOR_DRIVES", DrivesVariable().c_str(), 1);
 }
 
 } // namespace testsupport

@@ -6,7 +6,7 @@
 //   drives.MapMissing('M');                 // M: -> a directory that does not exist
 //   drives.MapTo('P', "/dev");              // P: -> a directory of your choice
 //   drives.Native("C:\\Work\\a.bin");       // "<base>/C/Work/a.bin"
-//   child env: "PELIDOR_DRIVES=" + drives.Spec()
+//   child env: "PELIDOR_DRIVES=" + drives.DrivesVariable()
 //
 // Every mapping sets PELIDOR_DRIVES in this process at once (the drive map notices the change).
 // The destructor restores PELIDOR_DRIVES and the current directory and removes the folder.
@@ -35,7 +35,7 @@ public:
     // no "." or ".." handling). Empty when the letter is not mapped.
     std::string Native(const std::string& windowsPath) const;
     // The PELIDOR_DRIVES text of the current mappings, for child processes.
-    std::string Spec() const;
+    std::string DrivesVariable() const;
     // The temporary folder that holds the drive folders.
     const std::string& Base() const { return m_strBase; }
 
