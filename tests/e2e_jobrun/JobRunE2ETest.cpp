@@ -9,6 +9,7 @@
 #include "tests/support/PrivateBus.h"
 #include "tests/support/ScriptedHttpServer.h"
 #include "tests/support/TempDrives.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -29,22 +30,7 @@ using testsupport::ScriptedHttpServer;
 using testsupport::ScriptedReply;
 using Notices = std::vector<std::int32_t>;
 
-std::string ReadFile(const std::string& native) {
-    std::ifstream in(native, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
-// Every regular file below root, as sorted paths relative to it.
-std::vector<std::string> FilesBelow(const std::string& root) {
-    std::vector<std::string> files;
-    for (const auto& entry : fs::recursive_directory_iterator(root))
-        if (entry.is_regular_file())
-            files.push_back(fs::relative(entry.path(), root).string());
-    std::sort(files.begin(), files.end());
-    return files;
-}
+using testsupport::FilesBelow;
 
 class JobRunE2E : public ::testing::Test {
 protected:
@@ -118,9 +104,9 @@ TEST_F(JobRunE2E, EveryUrlFetchedGivesZeroAndIdenticalFiles) {
 
     EXPECT_EQ(RunList({Url("/files/big.bin"), Url("/small.txt"), Url("/deep/er/chunked.dat")}),
               Notices{0});
-    EXPECT_TRUE(ReadFile(Work("big.bin")) == big);
-    EXPECT_TRUE(ReadFile(Work("small.txt")) == small);
-    EXPECT_TRUE(ReadFile(Work("chunked.dat")) == PatternBody(50'000));
+    EXPECT_TRUE(testsupport::ReadWholeFile(Work("big.bin")) == big);
+    EXPECT_TRUE(testsupport::ReadWholeFile(Work("small.txt")) == small);
+    EXPECT_TRUE(testsupport::ReadWholeFile(Work("chunked.dat")) == PatternBody(50'000));
     EXPECT_EQ(DriveFiles(), (std::vector<std::string>{"Jobs/Work/big.bin", "Jobs/Work/chunked.dat",
                                                       "Jobs/Work/small.txt"}));
     for (const auto& request : m_server.Requests())
@@ -130,7 +116,7 @@ TEST_F(JobRunE2E, EveryUrlFetchedGivesZeroAndIdenticalFiles) {
     EXPECT_EQ(RunPelidor({"/DL=" + Url("/small.txt"), "/WK=C:\\New\\Folder",
                           "/SZ=" + std::to_string(small.size())}),
               Notices{0});
-    EXPECT_TRUE(ReadFile(m_strDrive + "/New/Folder/small.txt") == small);
+    EXPECT_TRUE(testsupport::ReadWholeFile(m_strDrive + "/New/Folder/small.txt") == small);
 }
 
 TEST_F(JobRunE2E, SecondUrlFailingWith118AndThirdWith306Gives118WithFirstAndThirdAttempted) {
@@ -145,7 +131,7 @@ TEST_F(JobRunE2E, SecondUrlFailingWith118AndThirdWith306Gives118WithFirstAndThir
               (std::vector<std::string>{"/first.bin", "/first.bin", "/first.bin", "/second.bin",
                                         "/third.bin", "/third.bin"}))
         << "the third is checked and sized by its worker, which then finds no room";
-    EXPECT_TRUE(ReadFile(Work("first.bin")) == PatternBody(4000));
+    EXPECT_TRUE(testsupport::ReadWholeFile(Work("first.bin")) == PatternBody(4000));
     EXPECT_EQ(DriveFiles(), std::vector<std::string>{"Jobs/Work/first.bin"});
 
     // Alone, the third gives its own code.
@@ -157,7 +143,7 @@ TEST_F(JobRunE2E, TwoUrlsWithTheSameFileNameLeaveTheLater) {
     m_server.Serve("/a/same.bin", ScriptedReply::Ok(PatternBody(10'000)));
     m_server.Serve("/b/same.bin", ScriptedReply::Ok(later));
     EXPECT_EQ(RunList({Url("/a/same.bin"), Url("/b/same.bin")}), Notices{0});
-    EXPECT_EQ(ReadFile(Work("same.bin")), later);
+    EXPECT_EQ(testsupport::ReadWholeFile(Work("same.bin")), later);
     EXPECT_EQ(DriveFiles(), std::vector<std::string>{"Jobs/Work/same.bin"});
 }
 
@@ -168,7 +154,7 @@ TEST_F(JobRunE2E, UrlWithAPortReachesThatPort) {
     ASSERT_NE(m_server.Port(), other.Port());
 
     EXPECT_EQ(RunPelidor({"/DL=" + other.BaseUrl() + "/p.bin", "/WK=C:\\Jobs\\Work"}), Notices{0});
-    EXPECT_EQ(ReadFile(Work("p.bin")), "from the other server");
+    EXPECT_EQ(testsupport::ReadWholeFile(Work("p.bin")), "from the other server");
     EXPECT_EQ(m_server.RequestCount(), 0u);
     ASSERT_EQ(other.RequestCount(), 3u);
     EXPECT_EQ(other.Requests()[0].Header("Host"), "127.0.0.1:" + std::to_string(other.Port()));
@@ -223,7 +209,7 @@ TEST_F(JobRunE2E, SecondInstanceDuringADownloadGivesOneWhileTheFirstCompletesWit
     ASSERT_TRUE(collector.Next(10'000, code));
     EXPECT_EQ(code, 0);
     EXPECT_EQ(collector.CollectFor(300), Notices{});
-    EXPECT_TRUE(ReadFile(Work("slow.bin")) == body);
+    EXPECT_TRUE(testsupport::ReadWholeFile(Work("slow.bin")) == body);
     EXPECT_EQ(m_server.RequestCount(), 3u) << "the second instance sent nothing";
     EXPECT_FALSE(fs::exists(m_strDrive + "/Other"));
 }

@@ -4,6 +4,7 @@
 #include "pelidor/app/PelidorApp.h"
 #include "tests/support/ScriptedHttpServer.h"
 #include "tests/support/TempDrives.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -30,22 +31,7 @@ public:
     }
 };
 
-std::string ReadFile(const std::string& native) {
-    std::ifstream in(native, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
-// Every regular file below root, as paths relative to it.
-std::vector<std::string> FilesBelow(const std::string& root) {
-    std::vector<std::string> files;
-    for (const auto& entry : fs::recursive_directory_iterator(root))
-        if (entry.is_regular_file())
-            files.push_back(fs::relative(entry.path(), root).string());
-    std::sort(files.begin(), files.end());
-    return files;
-}
+using testsupport::FilesBelow;
 
 // A reply that announces far more bytes than any drive has free; its body is never read.
 ScriptedReply Huge() {
@@ -103,8 +89,8 @@ TEST_F(RunJobTest, FetchesEveryUrlInOrderWithTheAgentString) {
         EXPECT_EQ(request.strMethod, "GET");
         EXPECT_EQ(request.Header("User-Agent"), "NORVANE/1.0/Pelidor");
     }
-    EXPECT_TRUE(ReadFile(Work("a.bin")) == first);
-    EXPECT_TRUE(ReadFile(Work("b.bin")) == second);
+    EXPECT_TRUE(testsupport::ReadWholeFile(Work("a.bin")) == first);
+    EXPECT_TRUE(testsupport::ReadWholeFile(Work("b.bin")) == second);
     EXPECT_TRUE(fs::exists(Work("empty.bin")));
     EXPECT_EQ(fs::file_size(Work("empty.bin")), 0u);
 }
@@ -157,7 +143,7 @@ TEST_F(RunJobTest, FirstFailureWinsAndEveryUrlIsAttempted) {
             std::find(c.paths.begin(), c.paths.end(), "/ok.bin") != c.paths.end();
         EXPECT_EQ(fs::exists(Work("ok.bin")), fetchesOk);
         if (fetchesOk) {
-            EXPECT_TRUE(ReadFile(Work("ok.bin")) == PatternBody(2000));
+            EXPECT_TRUE(testsupport::ReadWholeFile(Work("ok.bin")) == PatternBody(2000));
         }
     }
 }
@@ -167,7 +153,7 @@ TEST_F(RunJobTest, LaterUrlWithTheSameFileNameReplacesTheEarlier) {
     m_server.Serve("/one/f.bin", ScriptedReply::Ok(PatternBody(4000)));
     m_server.Serve("/two/f.bin", ScriptedReply::Ok(later));
     EXPECT_EQ(Run({Url("/one/f.bin"), Url("/two/f.bin")}), RC_SUCCESS);
-    EXPECT_TRUE(ReadFile(Work("f.bin")) == later);
+    EXPECT_TRUE(testsupport::ReadWholeFile(Work("f.bin")) == later);
     EXPECT_EQ(FilesBelow(m_strDrive), std::vector<std::string>{"Jobs/Work/f.bin"});
 }
 
@@ -189,8 +175,8 @@ TEST_F(RunJobTest, EscapesAndQueryTextStayInTheFileName) {
     m_server.Serve("/get.php?id=7&k=v", ScriptedReply::Ok("seven"));
     m_server.Serve("/a%20b.bin", ScriptedReply::Ok("space"));
     EXPECT_EQ(Run({Url("/get.php?id=7&k=v"), Url("/a%20b.bin")}), RC_SUCCESS);
-    EXPECT_EQ(ReadFile(Work("get.php?id=7&k=v")), "seven");
-    EXPECT_EQ(ReadFile(Work("a%20b.bin")), "space");
+    EXPECT_EQ(testsupport::ReadWholeFile(Work("get.php?id=7&k=v")), "seven");
+    EXPECT_EQ(testsupport::ReadWholeFile(Work("a%20b.bin")), "space");
 }
 
 } // namespace

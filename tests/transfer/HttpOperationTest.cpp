@@ -6,6 +6,7 @@
 #include "platform/inet/InetFaults.h"
 #include "tests/support/ScriptedHttpServer.h"
 #include "tests/support/TempDrives.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -65,13 +66,6 @@ private:
     std::vector<Pair> m_arrPairs;
     std::vector<std::uint32_t> m_arrCapacities;
 };
-
-std::string ReadFile(const std::string& native) {
-    std::ifstream in(native, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
 
 void WriteFile(const std::string& native, const std::string& text) {
     std::ofstream(native, std::ios::binary) << text;
@@ -184,7 +178,7 @@ TEST_F(HttpOperationTest, DownloadOutcomes) {
         EXPECT_EQ(server.RequestCount(), c.requests);
         EXPECT_EQ(fs::exists(Native(destination)), c.fileLeft);
         if (c.fileLeft) {
-            EXPECT_TRUE(ReadFile(Native(destination)) == body);
+            EXPECT_TRUE(testsupport::ReadWholeFile(Native(destination)) == body);
         }
         if (c.expected == RC_READ_FAILED || c.expected == RC_REQUEST_REFUSED) {
             EXPECT_EQ(Progress(op), Pair(-2, -2));
@@ -240,7 +234,7 @@ TEST_F(HttpOperationTest, ProgressPairsAndReadsOfAtMostOneBlock) {
     for (std::uint32_t capacity : capacities)
         EXPECT_EQ(capacity, 1024u);
     EXPECT_EQ(Progress(op), Pair(2500, 2500));
-    EXPECT_TRUE(ReadFile(Native("C:\\f.bin")) == PatternBody(2500));
+    EXPECT_TRUE(testsupport::ReadWholeFile(Native("C:\\f.bin")) == PatternBody(2500));
 }
 
 TEST_F(HttpOperationTest, TheWire) {
@@ -374,7 +368,7 @@ TEST_F(HttpOperationTest, ExistingDestination) {
             EXPECT_FALSE(fs::exists(Native("C:\\f.bin")));
         } else {
             const std::string want = *c.content ? c.content : body;
-            EXPECT_TRUE(ReadFile(Native("C:\\f.bin")) == want);
+            EXPECT_TRUE(testsupport::ReadWholeFile(Native("C:\\f.bin")) == want);
         }
         if (c.expected == RC_DESTINATION_EXISTS) {
             EXPECT_EQ(Progress(op), Pair(-1, -1));
