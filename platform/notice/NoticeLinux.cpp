@@ -1,10 +1,10 @@
 // Linux: the notice is a D-Bus signal on the session bus, sent with sd-bus. Object path
 // /com/norvane/Notice, interface com.norvane.Notice, member = the registered name, one int32.
 #include "platform/notice/Notice.h"
+#include "platform/notice/NoticeBusLinux.h"
 
 #include <cstdint>
 #include <systemd/sd-bus.h>
-#include <time.h>
 
 namespace platform {
 
@@ -13,12 +13,7 @@ namespace {
 // Longest time spent handing the signal to the bus daemon (connection set-up included).
 constexpr std::uint64_t kPostLimitUsec = 5'000'000;
 
-std::uint64_t NowUsec() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<std::uint64_t>(now.tv_sec) * 1'000'000u +
-           static_cast<std::uint64_t>(now.tv_nsec) / 1000u;
-}
+using notice_bus::NowUsec;
 
 // Drives the connection until the queued signal has been written to the daemon, within the
 // time limit. A signal is fire-and-forget: nothing waits for a receiver.
@@ -47,7 +42,7 @@ void PostNotice(const std::string& name, std::int32_t code) {
     sd_bus* bus = nullptr;
     if (sd_bus_open_user(&bus) < 0)
         return;
-    if (sd_bus_emit_signal(bus, "/com/norvane/Notice", "com.norvane.Notice", name.c_str(), "i",
+    if (sd_bus_emit_signal(bus, notice_bus::kPath, notice_bus::kInterface, name.c_str(), "i",
                            code) >= 0)
         FlushBounded(bus);
     sd_bus_close(bus);

@@ -1,12 +1,12 @@
 // Linux: listens for the notice signal on a D-Bus connection with sd-bus. The match rule is
 // installed synchronously, so once Subscribe returns no later notice can be missed.
+#include "platform/notice/NoticeBusLinux.h"
 #include "platform/notice/NoticeListener.h"
 
 #include <cstdint>
 #include <deque>
 #include <string>
 #include <systemd/sd-bus.h>
-#include <time.h>
 
 namespace platform {
 
@@ -19,17 +19,12 @@ struct NoticeBus {
 
 namespace {
 
-constexpr char kPath[] = "/com/norvane/Notice";
-constexpr char kInterface[] = "com.norvane.Notice";
+using notice_bus::kInterface;
+using notice_bus::kPath;
 // Bounds the synchronous calls of the subscription (Hello, AddMatch).
 constexpr std::uint64_t kCallLimitUsec = 10'000'000;
 
-std::uint64_t NowUsec() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<std::uint64_t>(now.tv_sec) * 1'000'000u +
-           static_cast<std::uint64_t>(now.tv_nsec) / 1000u;
-}
+using notice_bus::NowUsec;
 
 int OnSignal(sd_bus_message* message, void* userdata, sd_bus_error* /*error*/) {
     auto* bus = static_cast<NoticeBus*>(userdata);
