@@ -56,6 +56,8 @@ class Bench:
         os.chmod(self.work, 0o755)  # nginx's workers run unprivileged and must read www/
         self.www = os.path.join(self.work, "www")
         self.drive = os.path.join(self.work, "drive-d")
+        self.trash = os.path.join(self.work, "set-aside")
+        self.set_aside = 0
         self.port = free_port()
         self.nginx = None
         self.bus = None
@@ -66,6 +68,7 @@ class Bench:
     def start(self):
         os.makedirs(os.path.join(self.www, "small"))
         os.makedirs(self.drive)
+        os.makedirs(self.trash)
         for d in ("tmp-body", "tmp-proxy", "tmp-fastcgi", "tmp-uwsgi", "tmp-scgi"):
             os.makedirs(os.path.join(self.work, d))
         big = os.path.join(self.www, "big.bin")
@@ -114,8 +117,17 @@ class Bench:
     def url(self, rel):
         return "http://127.0.0.1:%d/%s" % (self.port, rel)
 
-    def fresh_dir(self, name):
+    def fresh_dir(self, name, set_aside=False):
+        """An empty output folder for the next run.
+
+        With set_aside, the previous run's files are moved out of the way and deleted only when
+        the benchmark ends: ext4 without a journal skips inodes freed in the last few seconds
+        when it allocates new ones, so deleting 500 files right before a run would slow every
+        file creation of that run for reasons of the benchmark's own making."""
         d = os.path.join(self.drive, name)
+        if set_aside and os.path.exists(d):
+            self.set_aside += 1
+            os.rename(d, os.path.join(self.trash, "%s.%d" % (name, self.set_aside)))
         shutil.rmtree(d, ignore_errors=True)
         os.makedirs(d)
         return d
@@ -166,21 +178,21 @@ class Bench:
             return [(s, os.path.join(out, n)) for s, n in zip(srcs, names)]
 
         def pel():
-            out = self.fresh_dir("small")
+            out = self.fresh_dir("small", set_aside=True)
             return run_timed([self.args.pelidor, "/DLL=D:\\list.ini"], env=self.env), pairs(out)
 
         def curl():
-            out = self.fresh_dir("small")
+            out = self.fresh_dir("small", set_aside=True)
             return run_timed(["curl", "-s", "--remote-name-all", *urls], cwd=out), pairs(out)
 
         def curl_sync():
-            out = self.fresh_dir("small")
+            out = self.fresh_dir("small", set_aside=True)
             r = run_timed(["sh", "-c", 'curl -s --remote-name-all "$@" && sync --data f*.bin',
                            "sh", *urls], cwd=out)
             return r, pairs(out)
 
         def wget():
-            out = self.fresh_dir("small")
+            out = self.fresh_dir("small", set_aside=True)
             return run_timed(["wget", "-q", "-i", url_file], cwd=out), pairs(out)
 
         return [("pelidor", pel), ("curl", curl), ("curl+sync", curl_sync), ("wget", wget)]
