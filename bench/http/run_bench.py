@@ -56,8 +56,8 @@ class Bench:
         os.chmod(self.work, 0o755)  # nginx's workers run unprivileged and must read www/
         self.www = os.path.join(self.work, "www")
         self.drive = os.path.join(self.work, "drive-d")
-        self.trash = os.path.join(self.work, "set-aside")
-        self.set_aside = 0
+        self.set_aside_dir = os.path.join(self.work, "set-aside")
+        self.set_aside_count = 0
         self.port = free_port()
         self.nginx = None
         self.bus = None
@@ -68,7 +68,7 @@ class Bench:
     def start(self):
         os.makedirs(os.path.join(self.www, "small"))
         os.makedirs(self.drive)
-        os.makedirs(self.trash)
+        os.makedirs(self.set_aside_dir)
         for d in ("tmp-body", "tmp-proxy", "tmp-fastcgi", "tmp-uwsgi", "tmp-scgi"):
             os.makedirs(os.path.join(self.work, d))
         big = os.path.join(self.www, "big.bin")
@@ -126,9 +126,10 @@ class Bench:
         file creation of that run for reasons of the benchmark's own making."""
         d = os.path.join(self.drive, name)
         if set_aside and os.path.exists(d):
-            self.set_aside += 1
-            os.rename(d, os.path.join(self.trash, "%s.%d" % (name, self.set_aside)))
-        shutil.rmtree(d, ignore_errors=True)
+            self.set_aside_count += 1
+            os.rename(d, os.path.join(self.set_aside_dir, "%s.%d" % (name, self.set_aside_count)))
+        else:
+            shutil.rmtree(d, ignore_errors=True)
         os.makedirs(d)
         return d
 

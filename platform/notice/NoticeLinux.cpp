@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <dlfcn.h>
 #include <malloc.h>
+#include <optional>
 #include <systemd/sd-bus.h>
 
 namespace platform {
@@ -39,19 +40,20 @@ template <typename Fn> bool Resolve(void* library, const char* symbol, Fn& fn) {
     return fn != nullptr;
 }
 
-// Loads libsystemd once; false when it or one of the calls is missing (then there is no notice,
-// as without a bus). The library stays loaded until the process ends.
-bool LoadBusApi(BusApi& api) {
+// Loads libsystemd and resolves the calls; nullopt when the library or one of the calls is
+// missing (then there is no notice, as without a bus). The library stays loaded.
+std::optional<BusApi> LoadBusApi() {
     void* library = dlopen("libsystemd.so.0", RTLD_NOW | RTLD_LOCAL);
-    if (library == nullptr)
-        return false;
-    return Resolve(library, "sd_bus_open_user", api.open_user) &&
-           Resolve(library, "sd_bus_emit_signal", api.emit_signal) &&
-           Resolve(library, "sd_bus_is_ready", api.is_ready) &&
-           Resolve(library, "sd_bus_get_n_queued_write", api.get_n_queued_write) &&
-           Resolve(library, "sd_bus_process", api.process) &&
-           Resolve(library, "sd_bus_wait", api.wait) && Resolve(library, "sd_bus_close", api.close) &&
-           Resolve(library, "sd_bus_unref", api.unref);
+    BusApi api;
+    if (library == nullptr || !Resolve(library, "sd_bus_open_user", api.open_user) ||
+        !Resolve(library, "sd_bus_emit_signal", api.emit_signal) ||
+        !Resolve(library, "sd_bus_is_ready", api.is_ready) ||
+        !Resolve(library, "sd_bus_get_n_queued_write", api.get_n_queued_write) ||
+        !Resolve(library, "sd_bus_process", api.process) ||
+        !Resolve(library, "sd_bus_wait", api.wait) || !Resolve(library, "sd_bus_close", api.close) ||
+        !Resolve(library, "sd_bus_unref", api.unref))
+        return std::nullopt;
+    return api;
 }
 
 // Drives the connection until the queued signal has been written to the daemon, within the
@@ -79,9 +81,10 @@ void FlushBounded(const BusApi& api, sd_bus* bus) {
 
 void PostNotice(const std::string& name, std::int32_t code) {
     malloc_trim(0);
-    BusApi api;
-    if (!LoadBusApi(api))
+    static const std::optional<BusApi> loaded = LoadBusApi(); // resolved on the first notice
+    if (!loaded)
         return;
+    const BusApi& api = *loaded;
     sd_bus* bus = nullptr;
     if (api.open_user(&bus) < 0)
         return;
