@@ -50,7 +50,8 @@ std::optional<BusApi> LoadBusApi() {
         !Resolve(library, "sd_bus_is_ready", api.is_ready) ||
         !Resolve(library, "sd_bus_get_n_queued_write", api.get_n_queued_write) ||
         !Resolve(library, "sd_bus_process", api.process) ||
-        !Resolve(library, "sd_bus_wait", api.wait) || !Resolve(library, "sd_bus_close", api.close) ||
+        !Resolve(library, "sd_bus_wait", api.wait) ||
+        !Resolve(library, "sd_bus_close", api.close) ||
         !Resolve(library, "sd_bus_unref", api.unref))
         return std::nullopt;
     return api;
